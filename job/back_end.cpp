@@ -18,7 +18,9 @@ int SetFunctionTable() {
   return 0;
 }
 
-void ClearFunctionTable() { gFunctionTable = FunctionTable{}; }
+void ClearFunctionTable() {
+  gFunctionTable = FunctionTable{};
+}
 
 std::int16_t StartJob(const JobSettings* settings, PageState* state) {
   WritePjlHeader(*settings);
@@ -45,6 +47,8 @@ std::int16_t StartPage(const JobSettings* settings, PageState* state) {
   }
 }
 
-std::int16_t EndPage(const JobSettings*, PageState*) { return 0; }
+std::int16_t EndPage(const JobSettings*, PageState*) {
+  return 0;
+}
 
 }  // namespace velmora

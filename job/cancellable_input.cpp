@@ -35,7 +35,9 @@ ssize_t ReadInput(void* cookie, char* buffer, std::size_t size) {
   }
 }
 
-int CloseInput(void*) { return 0; }  // the descriptor belongs to the original stream
+int CloseInput(void*) {
+  return 0;
+}  // the descriptor belongs to the original stream
 
 }  // namespace
 

@@ -35,7 +35,8 @@ constexpr std::array<Message, 13> kMessages = {{
 unsigned ReportError(unsigned code, const char* name) {
   if (code == 0 || code >= kMessages.size()) return code;
   const Message& message = kMessages[code];
-  const bool named = message.namedSuffix != nullptr && (name != nullptr || message.unnamed == nullptr);
+  const bool named =
+      message.namedSuffix != nullptr && (name != nullptr || message.unnamed == nullptr);
   if (named) {
     // Codes 6, 7 and 8 are always called with a name; an absent one prints as empty.
     std::fprintf(stderr, "Error: %s%s", name != nullptr ? name : "", message.namedSuffix);

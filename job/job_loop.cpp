@@ -18,7 +18,9 @@
 namespace velmora {
 namespace {
 
-void PrintError(const char* text) { std::fprintf(stderr, "ERROR: %s", text); }
+void PrintError(const char* text) {
+  std::fprintf(stderr, "ERROR: %s", text);
+}
 
 // Fills the page buffer for the current pass.
 //   returns: 0 filled; 1 the pass fails; 2 the input held no raster byte (the pass is done).

@@ -7,7 +7,7 @@
 
 namespace velmora {
 
-extern std::uint8_t* pageBuffer;    // nullptr while no page is held
+extern std::uint8_t* pageBuffer;     // nullptr while no page is held
 extern std::int32_t pageBufferSize;  // bytes held
 
 /// AllocPageBuffer: allocates and zero-fills lineLength x lineCount bytes as pageBuffer.

@@ -42,7 +42,9 @@ bool TermPending() {
 
 }  // namespace
 
-void OnTerminate(int) { gRequested = 1; }
+void OnTerminate(int) {
+  gRequested = 1;
+}
 
 void ArmTermination(PageState* state) {
   gState = state;
@@ -61,9 +63,13 @@ void DisarmTermination() {
   sigprocmask(SIG_UNBLOCK, &term, nullptr);
 }
 
-bool TerminationArmed() { return gArmed; }
+bool TerminationArmed() {
+  return gArmed;
+}
 
-bool TerminationRequested() { return gRequested != 0; }
+bool TerminationRequested() {
+  return gRequested != 0;
+}
 
 void ServicePendingTermination() {
   if (!gArmed) return;
@@ -88,7 +94,8 @@ int WaitForInput(int fd) {
 
 void TerminateJob() {
   std::FILE* out = OutputStream();
-  for (int i = 0; i < kCancelPaddingBytes; ++i) std::putc(0, out);
+  for (int i = 0; i < kCancelPaddingBytes; ++i)
+    std::putc(0, out);
   SetDisposition(SIG_IGN);
   gArmed = false;
   if (gFunctionTable.EndJob != nullptr && gState != nullptr) gFunctionTable.EndJob(gState);

@@ -38,7 +38,8 @@ std::int16_t TestBlankPage(const JobSettings* settings, PageState* state) {
   state->flags = static_cast<std::uint16_t>(state->flags & ~kBlankPageFlag);
   if (std::strcmp(skipBlank, "ON") != 0) return 0;
 
-  const std::int64_t size = static_cast<std::int64_t>(settings->pixelHeight) * settings->bytesPerLine;
+  const std::int64_t size =
+      static_cast<std::int64_t>(settings->pixelHeight) * settings->bytesPerLine;
   if (size < 4 || pageBuffer == nullptr || size > pageBufferSize) return 0;
   if (!IsAllWhite(pageBuffer, static_cast<std::size_t>(size))) return 0;
   state->flags = static_cast<std::uint16_t>(state->flags | kBlankPageFlag);

@@ -34,7 +34,8 @@ inline std::size_t CommonPrefix(const std::uint8_t* a, const std::uint8_t* b, st
 #endif
     }
   }
-  while (i < length && a[i] == b[i]) ++i;
+  while (i < length && a[i] == b[i])
+    ++i;
   return i;
 }
 
@@ -99,8 +100,8 @@ std::size_t EncodeRuns(const std::uint8_t* line, std::uint32_t pixels, std::uint
 
 std::uint32_t EncodeLineBufferSize(std::uint32_t lineLength) {
   const std::uint64_t twice = 2ull * lineLength;
-  return static_cast<std::uint32_t>(std::min<std::uint64_t>(
-      std::max<std::uint64_t>(twice, 65536), UINT32_MAX));
+  return static_cast<std::uint32_t>(
+      std::min<std::uint64_t>(std::max<std::uint64_t>(twice, 65536), UINT32_MAX));
 }
 
 std::int32_t EncodeLine(LineEncoder* encoder, const std::uint8_t* line) {

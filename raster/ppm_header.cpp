@@ -6,7 +6,9 @@
 namespace velmora {
 namespace {
 
-bool IsSpace(int c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool IsSpace(int c) {
+  return c == ' ' || (c >= '\t' && c <= '\r');
+}
 
 }  // namespace
 

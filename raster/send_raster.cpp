@@ -49,7 +49,8 @@ bool WriteRecord(const std::uint8_t* record, std::size_t length, std::FILE* out)
 
 int EncodePage(const JobSettings& settings, const std::uint8_t* raster, std::FILE* out) {
   const bool mono = IsMonoJob(settings);
-  const std::size_t width = settings.pixelWidth > 0 ? static_cast<std::size_t>(settings.pixelWidth) : 0;
+  const std::size_t width =
+      settings.pixelWidth > 0 ? static_cast<std::size_t>(settings.pixelWidth) : 0;
   const std::size_t rgbLineBytes = 3 * width;
   const std::uint32_t lineBytes = static_cast<std::uint32_t>(mono ? width : rgbLineBytes);
   const int height = settings.pixelHeight;

@@ -40,7 +40,9 @@ struct JobSettings {
 };
 
 /// True for a mono job (KXMonoColor "Mono"); every other value prints colour.
-inline bool IsMonoJob(const JobSettings& settings) { return settings.colorMode == 0; }
+inline bool IsMonoJob(const JobSettings& settings) {
+  return settings.colorMode == 0;
+}
 
 /// LoadJobSettings: reads the rc file into the process's option table, then builds the rest
 /// of `settings` from it and the paper files.

@@ -20,7 +20,9 @@ namespace {
 constexpr long kMaxRasterSide = INT16_MAX;
 constexpr long long kMaxPageBytes = INT32_MAX;
 
-bool IsSpace(int c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool IsSpace(int c) {
+  return c == ' ' || (c >= '\t' && c <= '\r');
+}
 
 // Owns a FILE* for the duration of one reader.
 class File {
@@ -91,7 +93,8 @@ bool ReadInteger(std::FILE* file, long* value) {
 // The same integer syntax on a line in memory; advances `cursor` past the number.
 bool ParseInteger(const char** cursor, long* value) {
   const char* p = *cursor;
-  while (IsSpace(static_cast<unsigned char>(*p))) ++p;
+  while (IsSpace(static_cast<unsigned char>(*p)))
+    ++p;
   bool negative = false;
   if (*p == '+' || *p == '-') {
     negative = *p == '-';

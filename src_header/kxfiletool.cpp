@@ -16,18 +16,18 @@ struct Choices {
   std::array<std::int16_t, N> values;
 };
 
-constexpr Choices<12> kMediaType = {
-    {"Plain", "Thin", "Thick", "Thicker", "BOND", "Recycled", "Env", "EnvThin", "EnvThick",
-     "PostCard", "Label", "Glossy"},
-    {0, 1, 2, 3, 6, 5, 7, 8, 9, 10, 11, 12}};
-constexpr Choices<25> kPageSize = {
-    {"A4",        "Letter",     "Legal",  "Executive",          "A5",         "PRA5Rotated",
-     "A6",        "ISOB5",      "JISB5",  "JISB6",              "EnvDL",      "EnvC5",
-     "Env10",     "EnvMonarch", "Kx3x5",  "FanFoldGermanLegal", "Postcard",   "EnvYou4",
-     "EnvChou3",  "210x270mm",  "195x270mm", "184x260mm",       "197x273mm",  "MexicanLegal",
-     "IndianLegal"},
-    {9, 1, 5, 7, 11, 61, 70, 13, 34, 69, 27, 28, 20, 37, 261, 14, 43, 91, 73, 74, 77, 76, 75, 78,
-     79}};
+constexpr Choices<12> kMediaType = {{"Plain", "Thin", "Thick", "Thicker", "BOND", "Recycled", "Env",
+                                     "EnvThin", "EnvThick", "PostCard", "Label", "Glossy"},
+                                    {0, 1, 2, 3, 6, 5, 7, 8, 9, 10, 11, 12}};
+constexpr Choices<25> kPageSize = {{"A4",         "Letter",      "Legal",     "Executive",
+                                    "A5",         "PRA5Rotated", "A6",        "ISOB5",
+                                    "JISB5",      "JISB6",       "EnvDL",     "EnvC5",
+                                    "Env10",      "EnvMonarch",  "Kx3x5",     "FanFoldGermanLegal",
+                                    "Postcard",   "EnvYou4",     "EnvChou3",  "210x270mm",
+                                    "195x270mm",  "184x260mm",   "197x273mm", "MexicanLegal",
+                                    "IndianLegal"},
+                                   {9,  1,   5,  7,  11, 61, 70, 13, 34, 69, 27, 28, 20,
+                                    37, 261, 14, 43, 91, 73, 74, 77, 76, 75, 78, 79}};
 constexpr Choices<8> kInputSlot = {
     {"AutoSelect", "Tray1", "Tray2", "Tray3", "Tray4", "Tray5", "MPTray", "Manual"},
     {0, 1, 2, 3, 4, 5, 6, 7}};
@@ -43,8 +43,9 @@ static_assert(kPageSize.names.size() == 25, "25 page sizes");
 
 template <std::size_t N>
 constexpr Param ListRow(const char* name, const Choices<N>& choices, std::int16_t defaultIndex) {
-  return Param{name, static_cast<std::int16_t>(N), choices.names.data(), choices.values.data(),
-               0, defaultIndex};
+  return Param{
+      name,        static_cast<std::int16_t>(N), choices.names.data(), choices.values.data(), 0,
+      defaultIndex};
 }
 
 constexpr Param NumberRow(const char* name, std::int16_t defaultValue) {
@@ -55,7 +56,8 @@ constexpr Param NumberRow(const char* name, std::int16_t defaultValue) {
 // keeps its low 16 bits: accumulating modulo 2^16 gives exactly those bits for any length.
 std::int16_t LowBitsOfDecimal(const char* text) {
   const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
-  while (*p == ' ' || (*p >= '\t' && *p <= '\r')) ++p;
+  while (*p == ' ' || (*p >= '\t' && *p <= '\r'))
+    ++p;
   bool negative = false;
   if (*p == '+' || *p == '-') {
     negative = *p == '-';

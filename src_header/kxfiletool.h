@@ -59,7 +59,9 @@ enum class Row : int {
   kLanguage = 21,
 };
 
-constexpr int RowNumber(Row row) { return static_cast<int>(row); }
+constexpr int RowNumber(Row row) {
+  return static_cast<int>(row);
+}
 
 /// IsNumericalRow: true for rows 4 and 13 to 18, whose values are numbers.
 constexpr bool IsNumericalRow(int nIndex) {

@@ -37,8 +37,9 @@ void InitCompression() {
   stream.zfree = nullptr;
   stream.opaque = nullptr;
   // deflateInit2 is the library's macro for this versioned entry.
-  const int result = deflateInit2_(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 15 + 16, 8,
-                                   Z_DEFAULT_STRATEGY, ZLIB_VERSION, static_cast<int>(sizeof stream));
+  const int result =
+      deflateInit2_(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY,
+                    ZLIB_VERSION, static_cast<int>(sizeof stream));
   if (result != Z_OK) {
     DebugLog("deflateInit: %s\n", LibraryMessage());
     return;

@@ -18,12 +18,12 @@ inline constexpr std::size_t kChunkSize = 1024;
 
 /// The compressor's process-wide state; it exists once and starts zeroed.
 struct CompressionState {
-  z_stream stream;                       // the library's stream record
-  std::uint8_t input[kChunkSize];        // next_in / avail_in describe its unconsumed bytes
-  std::uint8_t output[kChunkSize];       // next_out / avail_out describe its free part
-  bool inputHeld;                        // a short chunk waits for the next spool file
-  bool finishStream;                     // set by EndJob: a short read ends the stream
-  std::FILE* feedFile;                   // the spool file being fed, or nullptr for none
+  z_stream stream;                  // the library's stream record
+  std::uint8_t input[kChunkSize];   // next_in / avail_in describe its unconsumed bytes
+  std::uint8_t output[kChunkSize];  // next_out / avail_out describe its free part
+  bool inputHeld;                   // a short chunk waits for the next spool file
+  bool finishStream;                // set by EndJob: a short read ends the stream
+  std::FILE* feedFile;              // the spool file being fed, or nullptr for none
 };
 
 extern CompressionState gCompression;

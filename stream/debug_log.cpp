@@ -26,7 +26,8 @@ std::FILE* gLog = nullptr;
 
 int DebugLog(const char* format, ...) {
   if (gLog == nullptr) {
-    const int fd = ::open(kDebugLogPath, O_RDWR | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    const int fd =
+        ::open(kDebugLogPath, O_RDWR | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) FailLog("open");
     gLog = ::fdopen(fd, "a+");
     if (gLog == nullptr) {

@@ -8,8 +8,12 @@ std::FILE* gOutput = nullptr;
 
 }  // namespace
 
-std::FILE* OutputStream() { return gOutput != nullptr ? gOutput : stdout; }
+std::FILE* OutputStream() {
+  return gOutput != nullptr ? gOutput : stdout;
+}
 
-void SetOutputStream(std::FILE* stream) { gOutput = stream; }
+void SetOutputStream(std::FILE* stream) {
+  gOutput = stream;
+}
 
 }  // namespace velmora

@@ -20,12 +20,30 @@ struct CodeName {
 };
 
 constexpr std::array<CodeName, 24> kPaperNames = {{
-    {9, "A4\n"},          {5, "LEGAL\n"},     {7, "EXECUTIVE\n"},      {11, "A5\n"},
-    {61, "A5L\n"},        {70, "A6\n"},       {13, "B5\n"},            {34, "JISB5\n"},
-    {69, "JISB6\n"},      {27, "DL\n"},       {28, "C5\n"},            {20, "COM10\n"},
-    {37, "MONARCH\n"},    {261, "P3X5\n"},    {14, "FOLIO\n"},         {43, "POSTCARD\n"},
-    {91, "ENVYOU4\n"},    {73, "JENVCHOU3\n"}, {74, "A4SHORT\n"},      {77, "SIXTEENK195X270\n"},
-    {76, "SIXTEENK184X260\n"}, {75, "ROC16K\n"}, {78, "MEXICANLEGAL\n"}, {79, "INDIALEGAL\n"},
+    {9, "A4\n"},
+    {5, "LEGAL\n"},
+    {7, "EXECUTIVE\n"},
+    {11, "A5\n"},
+    {61, "A5L\n"},
+    {70, "A6\n"},
+    {13, "B5\n"},
+    {34, "JISB5\n"},
+    {69, "JISB6\n"},
+    {27, "DL\n"},
+    {28, "C5\n"},
+    {20, "COM10\n"},
+    {37, "MONARCH\n"},
+    {261, "P3X5\n"},
+    {14, "FOLIO\n"},
+    {43, "POSTCARD\n"},
+    {91, "ENVYOU4\n"},
+    {73, "JENVCHOU3\n"},
+    {74, "A4SHORT\n"},
+    {77, "SIXTEENK195X270\n"},
+    {76, "SIXTEENK184X260\n"},
+    {75, "ROC16K\n"},
+    {78, "MEXICANLEGAL\n"},
+    {79, "INDIALEGAL\n"},
 }};
 
 constexpr std::array<CodeName, 12> kMediaNames = {{
@@ -66,7 +84,9 @@ std::string_view Lookup(const std::array<CodeName, N>& table, int code, std::str
   return other;
 }
 
-void Write(std::string_view text) { WriteOutput(text.data(), text.size()); }
+void Write(std::string_view text) {
+  WriteOutput(text.data(), text.size());
+}
 
 // An environment value, or nullptr when it is unset or empty.
 const char* Attribute(const char* name) {
@@ -74,7 +94,9 @@ const char* Attribute(const char* name) {
   return value != nullptr && value[0] != '\0' ? value : nullptr;
 }
 
-bool IsControl(unsigned char c) { return c < 0x20 || c == 0x7F; }
+bool IsControl(unsigned char c) {
+  return c < 0x20 || c == 0x7F;
+}
 
 // Writes a submitter's value: control bytes become blanks and, when `quoted`, double quotes
 // become apostrophes. Runs of unchanged bytes are written as they stand.
@@ -107,7 +129,9 @@ void WriteNumberLine(const char* name, std::int16_t value) {
   if (length > 0) WriteOutput(line, static_cast<std::size_t>(length));
 }
 
-const char* OnOff(bool on) { return on ? "ON\n" : "OFF\n"; }
+const char* OnOff(bool on) {
+  return on ? "ON\n" : "OFF\n";
+}
 
 }  // namespace
 
@@ -116,9 +140,13 @@ int WriteOutput(const void* data, std::size_t length) {
   return std::fwrite(data, length, 1, OutputStream()) == 1 ? 1 : 0;
 }
 
-std::string_view PjlPaperName(int paperSize) { return Lookup(kPaperNames, paperSize, "LETTER\n"); }
+std::string_view PjlPaperName(int paperSize) {
+  return Lookup(kPaperNames, paperSize, "LETTER\n");
+}
 
-std::string_view PjlMediaName(int mediaType) { return Lookup(kMediaNames, mediaType, "REGULAR\n"); }
+std::string_view PjlMediaName(int mediaType) {
+  return Lookup(kMediaNames, mediaType, "REGULAR\n");
+}
 
 std::string_view PjlSourceTray(int inputSlot) {
   if (inputSlot == kManualFeed) return {};

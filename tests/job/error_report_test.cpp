@@ -30,27 +30,25 @@ TEST_P(ReportErrorTest, PrintsItsLineAndReturnsTheCode) {
 
 INSTANTIATE_TEST_SUITE_P(
     AllCodes, ReportErrorTest,
-    testing::Values(
-        ReportCase{1, "a.ppm", "Error: a.ppm :cannot open file !!\n"},
-        ReportCase{1, nullptr, "Error: cannot open file !!\n"},
-        ReportCase{1, "", "Error:  :cannot open file !!\n"},
-        ReportCase{2, "b.ppm", "Error: b.ppm :invalid option !!\n"},
-        ReportCase{2, nullptr, "Error: invalid option !!\n"},
-        ReportCase{3, "x", "Error: exception handling !!\n"},
-        ReportCase{4, nullptr, "Error: section not found !!\n"},
-        ReportCase{5, "ColorLaser1", "Error: invalid printer name at rc-file !!\n"},
-        ReportCase{6, "A4", "Error: A4 :invalid format found in paperinf !!\n"},
-        ReportCase{7, "A4", "Error: A4: paper info not found in paperinf !!\n"},
-        ReportCase{8, "M1", "Error: M1: this model is not supported !!\n"},
-        ReportCase{9, "x", "Error: memory allocation failed !!\n"},
-        ReportCase{10, "x", "Error: error occurred at print phase !!\n"},
-        ReportCase{11, "Duplex", "Error: Duplex :prohibited item is selected !!\n"},
-        ReportCase{11, nullptr, "Error: prohibited item is selected !!\n"},
-        ReportCase{12, "Copies", "Error: Copies :out of setting range !!\n"},
-        ReportCase{12, nullptr, "Error: out of setting range !!\n"},
-        ReportCase{13, "A4", ""}, ReportCase{14, "A4", ""}, ReportCase{0, "x", ""},
-        ReportCase{99, nullptr, ""},
-        ReportCase{static_cast<unsigned>(-1), "x", ""}));
+    testing::Values(ReportCase{1, "a.ppm", "Error: a.ppm :cannot open file !!\n"},
+                    ReportCase{1, nullptr, "Error: cannot open file !!\n"},
+                    ReportCase{1, "", "Error:  :cannot open file !!\n"},
+                    ReportCase{2, "b.ppm", "Error: b.ppm :invalid option !!\n"},
+                    ReportCase{2, nullptr, "Error: invalid option !!\n"},
+                    ReportCase{3, "x", "Error: exception handling !!\n"},
+                    ReportCase{4, nullptr, "Error: section not found !!\n"},
+                    ReportCase{5, "ColorLaser1", "Error: invalid printer name at rc-file !!\n"},
+                    ReportCase{6, "A4", "Error: A4 :invalid format found in paperinf !!\n"},
+                    ReportCase{7, "A4", "Error: A4: paper info not found in paperinf !!\n"},
+                    ReportCase{8, "M1", "Error: M1: this model is not supported !!\n"},
+                    ReportCase{9, "x", "Error: memory allocation failed !!\n"},
+                    ReportCase{10, "x", "Error: error occurred at print phase !!\n"},
+                    ReportCase{11, "Duplex", "Error: Duplex :prohibited item is selected !!\n"},
+                    ReportCase{11, nullptr, "Error: prohibited item is selected !!\n"},
+                    ReportCase{12, "Copies", "Error: Copies :out of setting range !!\n"},
+                    ReportCase{12, nullptr, "Error: out of setting range !!\n"},
+                    ReportCase{13, "A4", ""}, ReportCase{14, "A4", ""}, ReportCase{0, "x", ""},
+                    ReportCase{99, nullptr, ""}, ReportCase{static_cast<unsigned>(-1), "x", ""}));
 
 TEST(ReportError, TypedCodesReturnTheirExitStatus) {
   testing::internal::CaptureStderr();

@@ -23,7 +23,8 @@ std::string SolidRgb(int width, int height, std::uint8_t red, std::uint8_t green
 std::string RandomRgb(int width, int height, std::mt19937& random, int colours) {
   std::uniform_int_distribution<int> value(0, colours - 1);
   std::string raster(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3, '\0');
-  for (char& byte : raster) byte = static_cast<char>(value(random) * (255 / std::max(1, colours - 1)));
+  for (char& byte : raster)
+    byte = static_cast<char>(value(random) * (255 / std::max(1, colours - 1)));
   return raster;
 }
 
@@ -32,8 +33,9 @@ std::uint8_t ReferenceGray(unsigned red, unsigned green, unsigned blue) {
   volatile long double c11 = static_cast<long double>(0.11);
   volatile long double c59 = static_cast<long double>(0.59);
   volatile long double c30 = static_cast<long double>(0.30);
-  const long double sum = (static_cast<long double>(blue) * c11 + static_cast<long double>(green) * c59) +
-                          static_cast<long double>(red) * c30;
+  const long double sum =
+      (static_cast<long double>(blue) * c11 + static_cast<long double>(green) * c59) +
+      static_cast<long double>(red) * c30;
   return static_cast<std::uint8_t>(static_cast<unsigned>(sum));
 }
 

@@ -18,7 +18,9 @@ extern char** environ;
 namespace velmora::test {
 namespace {
 
-void SetNonBlocking(int fd) { ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK); }
+void SetNonBlocking(int fd) {
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+}
 
 // Appends what `fd` has to `into`; closes and clears `fd` at the end of file.
 void Drain(int& fd, std::string& into) {
@@ -39,8 +41,10 @@ void Drain(int& fd, std::string& into) {
 
 std::vector<std::string> ChildEnvironment(const ProcessOptions& options) {
   std::map<std::string, std::optional<std::string>> changes;
-  for (const std::string& name : kJobEnvironment) changes[name] = std::nullopt;
-  for (const auto& [name, value] : options.env) changes[name] = value;
+  for (const std::string& name : kJobEnvironment)
+    changes[name] = std::nullopt;
+  for (const auto& [name, value] : options.env)
+    changes[name] = value;
   std::vector<std::string> env;
   for (char** entry = environ; *entry != nullptr; ++entry) {
     const std::string text = *entry;
@@ -66,11 +70,13 @@ RunningProcess::RunningProcess(const std::string& program, const ProcessOptions&
   std::vector<std::string> args = {program};
   args.insert(args.end(), options.args.begin(), options.args.end());
   std::vector<char*> argv;
-  for (std::string& arg : args) argv.push_back(arg.data());
+  for (std::string& arg : args)
+    argv.push_back(arg.data());
   argv.push_back(nullptr);
   std::vector<std::string> env = ChildEnvironment(options);
   std::vector<char*> envp;
-  for (std::string& entry : env) envp.push_back(entry.data());
+  for (std::string& entry : env)
+    envp.push_back(entry.data());
   envp.push_back(nullptr);
 
   pid_ = ::fork();

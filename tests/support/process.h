@@ -13,8 +13,8 @@ namespace velmora::test {
 
 /// The environment variables that shape a printer job. Unless a test sets them, they are
 /// removed from the child's environment so that every job header is predictable.
-inline const std::vector<std::string> kJobEnvironment = {"PASSWORD", "OWNER", "TITLE",
-                                                         "OUTPUTTRAY", "TMPDIR"};
+inline const std::vector<std::string> kJobEnvironment = {"PASSWORD", "OWNER", "TITLE", "OUTPUTTRAY",
+                                                         "TMPDIR"};
 
 struct ProcessOptions {
   std::vector<std::string> args;  // without the program itself
@@ -26,11 +26,11 @@ struct ProcessOptions {
 };
 
 struct ProcessResult {
-  int exitCode = -1;     // exit status, or -1 when the child died by a signal
-  int termSignal = 0;    // the signal that ended the child, or 0
+  int exitCode = -1;   // exit status, or -1 when the child died by a signal
+  int termSignal = 0;  // the signal that ended the child, or 0
   bool timedOut = false;
-  std::string out;       // standard output
-  std::string err;       // standard error
+  std::string out;  // standard output
+  std::string err;  // standard error
 };
 
 /// RunProcess: runs `program` to completion.

@@ -10,7 +10,9 @@
 namespace velmora::test {
 
 std::uint32_t BigEndian32(std::string_view bytes, std::size_t offset) {
-  const auto byte = [&](std::size_t i) { return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[offset + i])); };
+  const auto byte = [&](std::size_t i) {
+    return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[offset + i]));
+  };
   return byte(0) << 24 | byte(1) << 16 | byte(2) << 8 | byte(3);
 }
 
@@ -59,7 +61,8 @@ bool DecodeLineRecords(std::string_view records, std::uint32_t width, std::uint3
       pos += literal * bpp;
       x += count;
     }
-    for (std::uint32_t i = 0; i < repeat; ++i) pixels->append(line);
+    for (std::uint32_t i = 0; i < repeat; ++i)
+      pixels->append(line);
     done += repeat;
   }
   *consumed = pos;

@@ -31,11 +31,16 @@ std::string UniqueSuffix() {
 
 }  // namespace
 
-std::string FilterProgram() { return VELMORA_TEST_FILTER; }
-std::string PrintersDir() { return VELMORA_TEST_PRINTERS_DIR; }
+std::string FilterProgram() {
+  return VELMORA_TEST_FILTER;
+}
+std::string PrintersDir() {
+  return VELMORA_TEST_PRINTERS_DIR;
+}
 
 std::string MakeScratchDir(const std::string& hint) {
-  const std::string path = std::string(VELMORA_TEST_SCRATCH_DIR) + "/" + hint + "_" + UniqueSuffix();
+  const std::string path =
+      std::string(VELMORA_TEST_SCRATCH_DIR) + "/" + hint + "_" + UniqueSuffix();
   std::filesystem::create_directories(path);
   return path;
 }
@@ -92,11 +97,14 @@ TestPrinter::~TestPrinter() {
   RemoveTree(dir_);
 }
 
-std::string TestPrinter::inf() const { return PrintersDir() + "/" + name_ + "/inf"; }
+std::string TestPrinter::inf() const {
+  return PrintersDir() + "/" + name_ + "/inf";
+}
 
 void TestPrinter::SetRc(const std::vector<std::string>& rcLines) {
   std::string rc = "[" + name_ + "]\n";
-  for (const std::string& line : rcLines) rc += line + "\n";
+  for (const std::string& line : rcLines)
+    rc += line + "\n";
   WriteFile(rcPath_, rc);
 }
 
