@@ -12,7 +12,10 @@
 namespace velmora {
 namespace {
 
-constexpr std::size_t kInputBufferSize = 64 * 1024;
+// Pages are large (100 MB at 600 dpi), and the C library copies stream reads through the
+// buffer, so it is large too. One input stream exists per process.
+constexpr std::size_t kInputBufferSize = 1024 * 1024;
+char gInputBuffer[kInputBufferSize];
 
 ssize_t ReadInput(void* cookie, char* buffer, std::size_t size) {
   const int fd = static_cast<int>(reinterpret_cast<std::intptr_t>(cookie));
@@ -50,7 +53,7 @@ std::FILE* OpenCancellableInput(std::FILE* input) {
   std::FILE* stream =
       ::fopencookie(reinterpret_cast<void*>(static_cast<std::intptr_t>(fd)), "rb", functions);
   if (stream == nullptr) return input;
-  std::setvbuf(stream, nullptr, _IOFBF, kInputBufferSize);
+  std::setvbuf(stream, gInputBuffer, _IOFBF, kInputBufferSize);
   return stream;
 }
 

@@ -24,14 +24,13 @@ void ConvertLineToGray(std::uint8_t* __restrict gray, const std::uint8_t* __rest
     const std::uint16_t red = rgb[3 * i];
     const std::uint16_t green = rgb[3 * i + 1];
     const std::uint16_t blue = rgb[3 * i + 2];
-    const std::uint16_t v = static_cast<std::uint16_t>(11 * blue + 59 * green + 30 * red);
-    // v / 100 for v <= 25500 as a multiply-high and shift: (v * 5243) >> 19.
-    const std::uint16_t q =
-        static_cast<std::uint16_t>((static_cast<std::uint32_t>(v) * 5243u) >> 19);
-    const std::uint16_t limit = static_cast<std::uint16_t>(56 * green + 20 * red);
-    const std::uint16_t exact = static_cast<std::uint16_t>(q * 100) == v ? 1 : 0;
-    const std::uint16_t lower = blue < limit ? 1 : 0;
-    gray[i] = static_cast<std::uint8_t>(q - (exact & lower));
+    // floor(V / 100 + D / (100 2^56)) = floor((V - [D < 0]) / 100): lowering V by one moves
+    // the floor only when 100 divides V, exactly the case in which D decides.
+    const std::uint16_t below = blue < static_cast<std::uint16_t>(56 * green + 20 * red) ? 1 : 0;
+    const std::uint16_t v = static_cast<std::uint16_t>(11 * blue + 59 * green + 30 * red - below);
+    // v / 100 for v <= 25500 as a multiply-high and a shift: ((v * 5243) >> 16) >> 3.
+    gray[i] = static_cast<std::uint8_t>(
+        static_cast<std::uint16_t>((static_cast<std::uint32_t>(v) * 5243u) >> 16) >> 3);
   }
 }
 

@@ -25,11 +25,9 @@ constexpr std::uint8_t GrayOf(unsigned red, unsigned green, unsigned blue) {
   // that value is V / 100 + D / (100 2^56) with V = 11 B + 59 G + 30 R and
   // D = 4 B - 224 G - 80 R, |D| < 2^16. Unless 100 divides V, the fraction of V / 100 is at
   // least 0.01 and D cannot move the floor; when it does, the floor drops by one exactly when
-  // D < 0, that is when B < 56 G + 20 R.
-  const unsigned v = 11 * blue + 59 * green + 30 * red;
-  const unsigned q = v / 100;
-  const unsigned below = (q * 100 == v && blue < 56 * green + 20 * red) ? 1u : 0u;
-  return static_cast<std::uint8_t>(q - below);
+  // D < 0, that is when B < 56 G + 20 R. Both cases are floor((V - [D < 0]) / 100).
+  const unsigned below = blue < 56 * green + 20 * red ? 1u : 0u;
+  return static_cast<std::uint8_t>((11 * blue + 59 * green + 30 * red - below) / 100);
 }
 
 }  // namespace velmora
