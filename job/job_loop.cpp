@@ -152,12 +152,15 @@ std::int16_t RunJob(JobSettings* settings) {
   if (!endedEarly && pagesRead == 0) {
     ClearFunctionTable();
     PrintError("No pages found!\n");
+    std::free(state.counters);
     return 1;
   }
   gFunctionTable.EndJob(&state);
   std::fflush(OutputStream());
   ClearFunctionTable();
   std::fprintf(stderr, "INFO: %s", "The printer is ready to print.\n");
+  // The termination handler is disarmed by now; nothing refers to the counters any more.
+  std::free(state.counters);
   return 0;
 }
 

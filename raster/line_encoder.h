@@ -3,7 +3,9 @@
 // A record is a line repeat byte r (the record stands for r + 1 identical lines) followed by
 // runs of whole pixels: a control byte c of 0 to 127 and one pixel that stands for c + 1
 // equal pixels, or c of 129 to 255 and 257 - c pixels written literally. 128 is never used.
-// The longest record of n pixels of b bytes is 1 + b n + ceil(n / 128) bytes.
+// The longest record of n RGB pixels is 1 + 3n + ceil(n / 128) bytes (literal runs only); for
+// n gray pixels it is 1 + n + ceil(n / 3) ("x y y x y y ...": each single pixel before a pair
+// costs a control byte of its own). Both fit the output buffer of EncodeLineBufferSize.
 #pragma once
 
 #include <cstdint>

@@ -79,38 +79,42 @@ std::int16_t LowBitsOfDecimal(const char* text) {
   std::abort();
 }
 
+// The table at program start, built at compile time.
+constexpr RcInfo DefaultRcInfo() {
+  return RcInfo{
+      {},
+      kParamCount,
+      {
+          ListRow("MediaType", kMediaType, 0),
+          ListRow("PageSize", kPageSize, 0),
+          ListRow("InputSlot", kInputSlot, 0),
+          ListRow("KXResolution", kResolution, 1),  // "Fine", the second choice
+          NumberRow("Copies", 1),
+          ListRow("Collate", kOffOn, 0),
+          ListRow("KXReverse", kOffOn, 0),
+          ListRow("KXMonoColor", kMonoColor, 0),
+          ListRow("KXColorMatching", kColorMatching, 0),
+          ListRow("KXGray", kOffOn, 0),
+          ListRow("KXEnhanceBlkPrt", kOffOn, 0),
+          ListRow("TonerSaveMode", kOffOn, 0),
+          ListRow("KXImproveOutput", kImproveOutput, 0),
+          NumberRow("Brightness", 0),
+          NumberRow("Contrast", 0),
+          NumberRow("RedKey", 0),
+          NumberRow("GreenKey", 0),
+          NumberRow("BlueKey", 0),
+          NumberRow("Saturation", 0),
+          ListRow("KXDuplex", kDuplex, 0),
+          ListRow("KXSkipBlank", kOffOn, 0),
+          ListRow("Language", kLanguage, 0),
+      },
+  };
+}
+
 }  // namespace
 
-constinit const RcInfo kDefaultRcInfo = {
-    {},
-    kParamCount,
-    {
-        ListRow("MediaType", kMediaType, 0),
-        ListRow("PageSize", kPageSize, 0),
-        ListRow("InputSlot", kInputSlot, 0),
-        ListRow("KXResolution", kResolution, 1),  // "Fine", the second choice
-        NumberRow("Copies", 1),
-        ListRow("Collate", kOffOn, 0),
-        ListRow("KXReverse", kOffOn, 0),
-        ListRow("KXMonoColor", kMonoColor, 0),
-        ListRow("KXColorMatching", kColorMatching, 0),
-        ListRow("KXGray", kOffOn, 0),
-        ListRow("KXEnhanceBlkPrt", kOffOn, 0),
-        ListRow("TonerSaveMode", kOffOn, 0),
-        ListRow("KXImproveOutput", kImproveOutput, 0),
-        NumberRow("Brightness", 0),
-        NumberRow("Contrast", 0),
-        NumberRow("RedKey", 0),
-        NumberRow("GreenKey", 0),
-        NumberRow("BlueKey", 0),
-        NumberRow("Saturation", 0),
-        ListRow("KXDuplex", kDuplex, 0),
-        ListRow("KXSkipBlank", kOffOn, 0),
-        ListRow("Language", kLanguage, 0),
-    },
-};
-
-constinit RcInfo gRcInfo = kDefaultRcInfo;
+constinit const RcInfo kDefaultRcInfo = DefaultRcInfo();
+constinit RcInfo gRcInfo = DefaultRcInfo();
 
 const char* GetParamValueName(const char* pszName, const RcInfo* pRcInfo) {
   for (int i = 0; i < kParamCount; ++i) {
