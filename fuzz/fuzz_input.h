@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
 namespace velmora::fuzz {
@@ -32,10 +31,5 @@ class DataFile {
   int fd_;
   std::string path_;
 };
-
-/// The readers report errors on standard error; fuzzing would drown in them.
-inline void SilenceStderr() {
-  std::freopen("/dev/null", "w", stderr);
-}
 
 }  // namespace velmora::fuzz
