@@ -114,6 +114,27 @@ void BM_GrayConversion(benchmark::State& state) {
   SetPageCounters(state, page);
 }
 
+// Each implementation of the conversion on the text page (0 is the one the filter uses).
+void BM_GrayConversionVariant(benchmark::State& state) {
+  const auto variants = GrayLineVariants();
+  const auto index = static_cast<std::size_t>(state.range(0));
+  if (index >= variants.size()) {
+    state.SkipWithError("this processor lacks that variant");
+    return;
+  }
+  const BenchPage& page = PageFor(0);
+  std::vector<std::uint8_t> gray(kA4Width);
+  for (auto _ : state) {
+    for (int y = 0; y < kA4Height; ++y) {
+      variants[index].convert(
+          gray.data(), page.rgb.data() + static_cast<std::size_t>(y) * 3 * kA4Width, kA4Width);
+      benchmark::DoNotOptimize(gray.data());
+    }
+  }
+  SetPageCounters(state, page);
+  state.SetLabel(variants[index].name);
+}
+
 void BM_NaiveGrayConversion(benchmark::State& state) {
   const BenchPage& page = PageFor(static_cast<int>(state.range(0)));
   std::vector<std::uint8_t> gray(kA4Width);
@@ -153,6 +174,7 @@ BENCHMARK(BM_EncodePage)->ArgsProduct({{0, 1, 2}, {0, 1}})->Unit(benchmark::kMil
 BENCHMARK(BM_NaiveEncodePage)->ArgsProduct({{0, 1, 2}, {0, 1}})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CupsWritePixels)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GrayConversion)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GrayConversionVariant)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_NaiveGrayConversion)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BlankTest)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_NaiveBlankTest)->Unit(benchmark::kMillisecond);

@@ -3,21 +3,17 @@
 // and the correction is arithmetic, not a branch.
 #include "raster/gray_line.h"
 
+#include <array>
 #include <cstddef>
 
 namespace velmora {
+namespace {
 
-// x86-64's baseline SSE2 cannot de-interleave RGB bytes efficiently; with SSSE3 or AVX2 the
-// compiler vectorises the loop, so those variants are built too and picked at load time.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(VELMORA_NO_TARGET_CLONES)
-#define VELMORA_SIMD_CLONES __attribute__((target_clones("avx2", "ssse3", "default")))
-#else
-#define VELMORA_SIMD_CLONES
-#endif
-
-VELMORA_SIMD_CLONES
-void ConvertLineToGray(std::uint8_t* __restrict gray, const std::uint8_t* __restrict rgb,
-                       std::int16_t pixelCount) {
+// The loop of every variant; inlined into each, so that each is compiled for its own
+// instruction set.
+[[gnu::always_inline]] inline void ConvertLine(std::uint8_t* __restrict gray,
+                                               const std::uint8_t* __restrict rgb,
+                                               std::int16_t pixelCount) {
   if (pixelCount <= 0) return;
   const std::size_t count = static_cast<std::size_t>(pixelCount);
   for (std::size_t i = 0; i < count; ++i) {
@@ -32,6 +28,62 @@ void ConvertLineToGray(std::uint8_t* __restrict gray, const std::uint8_t* __rest
     gray[i] = static_cast<std::uint8_t>(
         static_cast<std::uint16_t>((static_cast<std::uint32_t>(v) * 5243u) >> 16) >> 3);
   }
+}
+
+void ConvertPortable(std::uint8_t* __restrict gray, const std::uint8_t* __restrict rgb,
+                     std::int16_t pixelCount) {
+  ConvertLine(gray, rgb, pixelCount);
+}
+
+// x86-64's baseline SSE2 cannot de-interleave RGB bytes efficiently; with SSSE3 or AVX2 the
+// compiler vectorises the loop, so those variants are built too and picked at run time.
+#if defined(__x86_64__) && defined(__GNUC__)
+#define VELMORA_GRAY_X86_VARIANTS 1
+[[gnu::target("ssse3")]] void ConvertSsse3(std::uint8_t* __restrict gray,
+                                           const std::uint8_t* __restrict rgb,
+                                           std::int16_t pixelCount) {
+  ConvertLine(gray, rgb, pixelCount);
+}
+
+[[gnu::target("avx2")]] void ConvertAvx2(std::uint8_t* __restrict gray,
+                                         const std::uint8_t* __restrict rgb,
+                                         std::int16_t pixelCount) {
+  ConvertLine(gray, rgb, pixelCount);
+}
+#endif
+
+struct Variants {
+  std::array<GrayLineVariant, 3> list;
+  std::size_t count = 0;
+};
+
+// The variants this processor runs, the fastest first.
+Variants FindVariants() {
+  Variants variants;
+#if defined(VELMORA_GRAY_X86_VARIANTS)
+  __builtin_cpu_init();
+  if (__builtin_cpu_supports("avx2")) variants.list[variants.count++] = {"avx2", ConvertAvx2};
+  if (__builtin_cpu_supports("ssse3")) variants.list[variants.count++] = {"ssse3", ConvertSsse3};
+#endif
+  variants.list[variants.count++] = {"portable", ConvertPortable};
+  return variants;
+}
+
+const Variants& AvailableVariants() {
+  static const Variants variants = FindVariants();
+  return variants;
+}
+
+}  // namespace
+
+std::span<const GrayLineVariant> GrayLineVariants() {
+  const Variants& variants = AvailableVariants();
+  return {variants.list.data(), variants.count};
+}
+
+void ConvertLineToGray(std::uint8_t* gray, const std::uint8_t* rgb, std::int16_t pixelCount) {
+  static const GrayLineVariant::Function convert = AvailableVariants().list[0].convert;
+  convert(gray, rgb, pixelCount);
 }
 
 }  // namespace velmora

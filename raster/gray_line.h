@@ -8,12 +8,24 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 namespace velmora {
 
 /// ConvertLineToGray: writes `pixelCount` gray bytes to `gray` from the RGB line `rgb`.
 /// Nothing is done when pixelCount <= 0.
 void ConvertLineToGray(std::uint8_t* gray, const std::uint8_t* rgb, std::int16_t pixelCount);
+
+/// One implementation of ConvertLineToGray, for the instruction set it is compiled for.
+struct GrayLineVariant {
+  using Function = void (*)(std::uint8_t* gray, const std::uint8_t* rgb, std::int16_t pixelCount);
+  const char* name;
+  Function convert;
+};
+
+/// GrayLineVariants: the implementations this processor can run, the one ConvertLineToGray
+/// uses first. All give the same bytes.
+std::span<const GrayLineVariant> GrayLineVariants();
 
 /// GrayOf: the gray byte of one pixel.
 constexpr std::uint8_t GrayOf(unsigned red, unsigned green, unsigned blue) {
