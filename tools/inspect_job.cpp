@@ -46,11 +46,11 @@ void PrintJob(const velmora::inspect::Job& job, std::size_t total, const char* p
     const std::size_t at = line.find("@PJL");
     if (at != std::string::npos) std::printf("  %s\n", line.c_str() + at);
   }
-  std::printf("gzip stream: %zu bytes, holding %zu bytes of PWG raster", job.gzipBytes,
+  std::printf("gzip stream: %zu bytes, holding %zu bytes of PWG raster", job.gzip.size(),
               job.raster.size());
-  if (job.gzipBytes > 0 && !job.raster.empty()) {
+  if (job.gzip.size() > 0 && !job.raster.empty()) {
     std::printf(" (%.1f : 1)",
-                static_cast<double>(job.raster.size()) / static_cast<double>(job.gzipBytes));
+                static_cast<double>(job.raster.size()) / static_cast<double>(job.gzip.size()));
   }
   std::printf("\npages: %zu\n", job.pages.size());
   for (std::size_t i = 0; i < job.pages.size(); ++i) {

@@ -12,6 +12,8 @@ constexpr std::string_view kUel = "\x1b%-12345X";
 constexpr std::string_view kEnterLanguage = "@PJL ENTER LANGUAGE=PWGRASTER\n";
 constexpr std::size_t kHeaderSize = 1796;
 
+}  // namespace
+
 bool Inflate(std::string_view data, std::string* out, std::size_t* consumed) {
   z_stream stream = {};
   if (inflateInit2(&stream, 31) != Z_OK) return false;
@@ -31,29 +33,26 @@ bool Inflate(std::string_view data, std::string* out, std::size_t* consumed) {
   return result == Z_STREAM_END;
 }
 
-// Decodes one page's records; false at the first rule they break.
-bool DecodePage(std::string_view records, Page* page, std::size_t* consumed, std::string* error) {
-  const std::uint32_t bpp = page->bitsPerPixel / 8;
-  if (bpp == 0 || page->bitsPerPixel % 8 != 0) {
-    *error = "unsupported bits per pixel " + std::to_string(page->bitsPerPixel);
-    return false;
-  }
-  const std::size_t lineBytes = static_cast<std::size_t>(page->width) * bpp;
+bool DecodeLineRecords(std::string_view records, std::uint32_t width, std::uint32_t bpp,
+                       std::uint32_t lines, std::string* pixels, std::size_t* consumed,
+                       std::uint32_t* recordCount, std::string* error) {
+  const std::size_t lineBytes = static_cast<std::size_t>(width) * bpp;
   std::string line(lineBytes, '\0');
   std::size_t pos = 0;
   std::uint32_t y = 0;
-  while (y < page->height) {
+  std::uint32_t count = 0;
+  while (y < lines) {
     if (pos >= records.size()) {
       *error = "records end at line " + std::to_string(y);
       return false;
     }
     const std::uint32_t repeat = static_cast<unsigned char>(records[pos++]) + 1u;
-    if (y + repeat > page->height) {
+    if (y + repeat > lines) {
       *error = "a record at line " + std::to_string(y) + " repeats past the page's end";
       return false;
     }
     std::size_t x = 0;
-    while (x < page->width) {
+    while (x < width) {
       if (pos >= records.size()) {
         *error = "a record is cut at line " + std::to_string(y);
         return false;
@@ -63,30 +62,73 @@ bool DecodePage(std::string_view records, Page* page, std::size_t* consumed, std
         *error = "control byte 128 at line " + std::to_string(y);
         return false;
       }
-      const std::size_t count = control < 128 ? control + 1u : 257u - control;
-      const std::size_t literal = control < 128 ? 1 : count;
-      if (x + count > page->width || pos + literal * bpp > records.size()) {
+      const std::size_t run = control < 128 ? control + 1u : 257u - control;
+      const std::size_t literal = control < 128 ? 1 : run;
+      if (x + run > width) {
         *error = "a run passes the end of line " + std::to_string(y);
         return false;
       }
-      for (std::size_t i = 0; i < count; ++i) {
+      if (pos + literal * bpp > records.size()) {
+        *error = "pixels are cut at line " + std::to_string(y);
+        return false;
+      }
+      for (std::size_t i = 0; i < run; ++i) {
         const std::size_t from = pos + (control < 128 ? 0 : i * bpp);
         std::memcpy(line.data() + (x + i) * bpp, records.data() + from, bpp);
       }
       pos += literal * bpp;
-      x += count;
+      x += run;
     }
     for (std::uint32_t i = 0; i < repeat; ++i)
-      page->pixels += line;
+      pixels->append(line);
     y += repeat;
-    ++page->records;
+    ++count;
   }
   *consumed = pos;
-  page->encodedBytes = pos;
+  if (recordCount != nullptr) *recordCount = count;
   return true;
 }
 
-}  // namespace
+bool ReadRasterStream(std::string_view raster, std::vector<Page>* pages, std::string* error) {
+  if (raster.substr(0, 4) != "RaS2") {
+    *error = "the raster stream does not start with \"RaS2\"";
+    return false;
+  }
+  std::size_t pos = 4;
+  while (pos < raster.size()) {
+    const std::string number = "page " + std::to_string(pages->size() + 1) + ": ";
+    if (raster.size() - pos < kHeaderSize) {
+      *error = number + "its header is cut";
+      return false;
+    }
+    Page page;
+    page.header = std::string(raster.substr(pos, kHeaderSize));
+    page.width = BigEndian32(page.header, 372);
+    page.height = BigEndian32(page.header, 376);
+    page.bitsPerPixel = BigEndian32(page.header, 388);
+    page.bytesPerLine = BigEndian32(page.header, 392);
+    page.colorSpace = BigEndian32(page.header, 400);
+    pos += kHeaderSize;
+    const std::uint32_t bpp = page.bitsPerPixel / 8;
+    if (bpp == 0 || page.bitsPerPixel % 8 != 0) {
+      *error = number + "unsupported bits per pixel " + std::to_string(page.bitsPerPixel);
+      pages->push_back(std::move(page));
+      return false;
+    }
+    std::size_t used = 0;
+    std::string reason;
+    const bool ok = DecodeLineRecords(raster.substr(pos), page.width, bpp, page.height,
+                                      &page.pixels, &used, &page.records, &reason);
+    page.encodedBytes = used;
+    pages->push_back(std::move(page));
+    if (!ok) {
+      *error = number + reason;
+      return false;
+    }
+    pos += used;
+  }
+  return true;
+}
 
 std::uint32_t BigEndian32(std::string_view bytes, std::size_t offset) {
   std::uint32_t value = 0;
@@ -96,7 +138,7 @@ std::uint32_t BigEndian32(std::string_view bytes, std::size_t offset) {
   return value;
 }
 
-bool ReadJob(std::string_view data, Job* job, std::string* error) {
+bool SplitJob(std::string_view data, Job* job, std::string* error) {
   if (data.substr(0, kUel.size()) != kUel) {
     *error = "the job does not start with the universal exit language sequence";
     return false;
@@ -109,45 +151,21 @@ bool ReadJob(std::string_view data, Job* job, std::string* error) {
   const std::size_t start = enter + kEnterLanguage.size();
   job->header = std::string(data.substr(0, start));
   std::size_t consumed = 0;
+  job->raster.clear();
   const bool complete = Inflate(data.substr(start), &job->raster, &consumed);
-  job->gzipBytes = consumed;
+  job->gzip = std::string(data.substr(start, consumed));
   job->trailer = std::string(data.substr(start + consumed));
   if (!complete) {
     *error = "the gzip stream is damaged or incomplete";
     return false;
   }
-
-  const std::string_view raster = job->raster;
-  if (raster.empty()) return true;  // a job whose first page could not be read
-  if (raster.substr(0, 4) != "RaS2") {
-    *error = "the raster stream does not start with \"RaS2\"";
-    return false;
-  }
-  std::size_t pos = 4;
-  while (pos < raster.size()) {
-    if (raster.size() - pos < kHeaderSize) {
-      *error = "page " + std::to_string(job->pages.size() + 1) + ": its header is cut";
-      return false;
-    }
-    Page page;
-    page.header = std::string(raster.substr(pos, kHeaderSize));
-    page.width = BigEndian32(page.header, 372);
-    page.height = BigEndian32(page.header, 376);
-    page.bitsPerPixel = BigEndian32(page.header, 388);
-    page.bytesPerLine = BigEndian32(page.header, 392);
-    page.colorSpace = BigEndian32(page.header, 400);
-    pos += kHeaderSize;
-    std::size_t used = 0;
-    std::string reason;
-    const bool ok = DecodePage(raster.substr(pos), &page, &used, &reason);
-    job->pages.push_back(std::move(page));
-    if (!ok) {
-      *error = "page " + std::to_string(job->pages.size()) + ": " + reason;
-      return false;
-    }
-    pos += used;
-  }
   return true;
+}
+
+bool ReadJob(std::string_view data, Job* job, std::string* error) {
+  if (!SplitJob(data, job, error)) return false;
+  if (job->raster.empty()) return true;  // a job whose first page could not be read
+  return ReadRasterStream(job->raster, &job->pages, error);
 }
 
 }  // namespace velmora::inspect

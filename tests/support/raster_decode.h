@@ -1,6 +1,6 @@
 // Readers of what the filter writes, for the tests: the gzip part of a printer job, the PWG
-// raster stream inside it (decoded by a small decoder written from the format's rules, and
-// by libcups's reader), and the PJL framing around it.
+// raster stream inside it (decoded by the project's reader of printer jobs, written from the
+// format's rules alone, and by libcups's reader), and the PJL framing around it.
 #pragma once
 
 #include <cstdint>
@@ -8,20 +8,15 @@
 #include <string_view>
 #include <vector>
 
+#include "tools/printer_job.h"
+
 namespace velmora::test {
 
-struct RasterPage {
-  std::string header;  // the 1796 header bytes
-  std::uint32_t width = 0;
-  std::uint32_t height = 0;
-  std::uint32_t bitsPerPixel = 0;
-  std::uint32_t bytesPerLine = 0;
-  std::uint32_t colorSpace = 0;
-  std::string pixels;  // height x bytesPerLine decoded bytes
-};
+/// A decoded page: its header bytes, the main header fields and its pixels.
+using RasterPage = inspect::Page;
 
 /// Reads the 32-bit big-endian integer at `offset`.
-std::uint32_t BigEndian32(std::string_view bytes, std::size_t offset);
+using inspect::BigEndian32;
 
 /// DecodeLineRecords: decodes line records for `lines` lines of `width` pixels of `bpp`
 /// bytes, strictly: a control byte 128, a run past the line's end, a record for more lines
