@@ -270,24 +270,7 @@ TEST(JobFraming, DefaultSettingsWithoutEnvironment) {
   const test::FilterRun run = RunJob(printer, Input(paper, RandomPages(paper, 1, 7)));
   PrinterJob job;
   ASSERT_TRUE(PrintedJob(run, &job));
-  EXPECT_EQ(job.header, std::string(test::kUel) +
-                            "@PJL \n"
-                            "@PJL SET HOLD=OFF\n"
-                            "@PJL SET STRINGCODESET=UTF8\n"
-                            "@PJL SET PAPER=A4\n"
-                            "@PJL SET RENDERMODE=COLOR\n"
-                            "@PJL SET COLORADAPT=ON\n"
-                            "@PJL SET ECONOPRINT=OFF\n"
-                            "@PJL SET APTMODE=ON\n"
-                            "@PJL SET DUPLEX=OFF\n"
-                            "@PJL SET MEDIATYPE=REGULAR\n"
-                            "@PJL SET MANUALFEED=OFF\n"
-                            "@PJL SET SOURCETRAY=AUTO\n"
-                            "@PJL SET LESSPAPERCURL=OFF\n"
-                            "@PJL SET FIXINTENSITYUP=OFF\n"
-                            "@PJL SET COLORMODE=AUTO\n"
-                            "@PJL SET FIDELITY=TRUE\n"
-                            "@PJL ENTER LANGUAGE=PWGRASTER\n");
+  EXPECT_EQ(job.header, test::kDefaultPjlHeader);
   EXPECT_EQ(job.trailer, test::kPlainTrailer);
   EXPECT_EQ(job.trailer.size(), 19u);
 }

@@ -14,6 +14,7 @@
 
 #include "settings/job_settings.h"
 #include "stream/output.h"
+#include "tests/support/printer_job.h"
 
 namespace velmora {
 namespace {
@@ -21,24 +22,7 @@ namespace {
 const std::string kUel = "\x1b%-12345X";
 
 // The header of a job with the rc file's defaults and no environment.
-const std::string kDefaultHeader = kUel +
-                                   "@PJL \n"
-                                   "@PJL SET HOLD=OFF\n"
-                                   "@PJL SET STRINGCODESET=UTF8\n"
-                                   "@PJL SET PAPER=A4\n"
-                                   "@PJL SET RENDERMODE=COLOR\n"
-                                   "@PJL SET COLORADAPT=ON\n"
-                                   "@PJL SET ECONOPRINT=OFF\n"
-                                   "@PJL SET APTMODE=ON\n"
-                                   "@PJL SET DUPLEX=OFF\n"
-                                   "@PJL SET MEDIATYPE=REGULAR\n"
-                                   "@PJL SET MANUALFEED=OFF\n"
-                                   "@PJL SET SOURCETRAY=AUTO\n"
-                                   "@PJL SET LESSPAPERCURL=OFF\n"
-                                   "@PJL SET FIXINTENSITYUP=OFF\n"
-                                   "@PJL SET COLORMODE=AUTO\n"
-                                   "@PJL SET FIDELITY=TRUE\n"
-                                   "@PJL ENTER LANGUAGE=PWGRASTER\n";
+const std::string& kDefaultHeader = test::kDefaultPjlHeader;
 
 const std::string kDefaultTrailer = kUel + kUel + "\n";
 

@@ -27,6 +27,26 @@ inline constexpr std::string_view kReadyLine = "INFO: The printer is ready to pr
 /// The trailer of a job without a TITLE: UEL, UEL, LF.
 inline const std::string kPlainTrailer = std::string(kUel) + std::string(kUel) + "\n";
 
+/// The PJL header of a job with every option at its default and no job environment.
+inline const std::string kDefaultPjlHeader = std::string(kUel) +
+                                             "@PJL \n"
+                                             "@PJL SET HOLD=OFF\n"
+                                             "@PJL SET STRINGCODESET=UTF8\n"
+                                             "@PJL SET PAPER=A4\n"
+                                             "@PJL SET RENDERMODE=COLOR\n"
+                                             "@PJL SET COLORADAPT=ON\n"
+                                             "@PJL SET ECONOPRINT=OFF\n"
+                                             "@PJL SET APTMODE=ON\n"
+                                             "@PJL SET DUPLEX=OFF\n"
+                                             "@PJL SET MEDIATYPE=REGULAR\n"
+                                             "@PJL SET MANUALFEED=OFF\n"
+                                             "@PJL SET SOURCETRAY=AUTO\n"
+                                             "@PJL SET LESSPAPERCURL=OFF\n"
+                                             "@PJL SET FIXINTENSITYUP=OFF\n"
+                                             "@PJL SET COLORMODE=AUTO\n"
+                                             "@PJL SET FIDELITY=TRUE\n"
+                                             "@PJL ENTER LANGUAGE=PWGRASTER\n";
+
 /// The spool file names "/tmp/ec_tmppage_<pid>_*" that exist now.
 std::vector<std::string> SpoolFilesLeftBy(pid_t pid);
 
