@@ -103,6 +103,9 @@ RunningProcess::RunningProcess(const std::string& program, const ProcessOptions&
   in_ = inPipe[1];
   out_ = outPipe[0];
   err_ = errPipe[0];
+  // Writes must not block either: a child that is itself blocked writing its output would
+  // never read the rest of a large input.
+  SetNonBlocking(in_);
   SetNonBlocking(out_);
   SetNonBlocking(err_);
   ::signal(SIGPIPE, SIG_IGN);  // a child that stops reading must not kill the test
