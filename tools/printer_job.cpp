@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-namespace velmora::inspect {
+namespace velmora::jobreader {
 namespace {
 
 constexpr std::string_view kUel = "\x1b%-12345X";
@@ -168,4 +168,4 @@ bool ReadJob(std::string_view data, Job* job, std::string* error) {
   return ReadRasterStream(job->raster, &job->pages, error);
 }
 
-}  // namespace velmora::inspect
+}  // namespace velmora::jobreader

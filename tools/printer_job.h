@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-namespace velmora::inspect {
+namespace velmora::jobreader {
 
 struct Page {
   std::string header;  // the 1796 header bytes
@@ -62,4 +62,4 @@ bool SplitJob(std::string_view data, Job* job, std::string* error);
 ///            holds what could be read.
 bool ReadJob(std::string_view data, Job* job, std::string* error);
 
-}  // namespace velmora::inspect
+}  // namespace velmora::jobreader

@@ -13,7 +13,7 @@ root=$PWD
 bash tools/setup.sh
 cmake -S . -B build/sample -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
   -DVELMORA_PRINTERS_DIR="$root/examples/printer" >/dev/null
-cmake --build build/sample --target ppmtovelmora velmora-inspect
+cmake --build build/sample --target ppmtovelmora velmora-jobinfo
 
 job=build/sample/sample-job.prn
 echo "== rendering examples/documents/sample.ps at 600 dpi and running the filter"
@@ -25,4 +25,4 @@ end=$(date +%s%N)
 elapsed=$(((end - start) / 1000000))
 printf '== done in %d.%03d s (Ghostscript and the filter together)\n' $((elapsed / 1000)) $((elapsed % 1000))
 echo "== the printer job is $root/$job"
-build/sample/velmora-inspect "$job"
+build/sample/velmora-jobinfo "$job"

@@ -12,11 +12,11 @@ namespace velmora::test {
 bool DecodeLineRecords(std::string_view records, std::uint32_t width, std::uint32_t bpp,
                        std::uint32_t lines, std::string* pixels, std::size_t* consumed,
                        std::string* error) {
-  return inspect::DecodeLineRecords(records, width, bpp, lines, pixels, consumed, nullptr, error);
+  return jobreader::DecodeLineRecords(records, width, bpp, lines, pixels, consumed, nullptr, error);
 }
 
 bool DecodeRasterStream(std::string_view raw, std::vector<RasterPage>* pages, std::string* error) {
-  return inspect::ReadRasterStream(raw, pages, error);
+  return jobreader::ReadRasterStream(raw, pages, error);
 }
 
 namespace {
@@ -70,7 +70,7 @@ bool CupsDecodeRasterStream(std::string_view raw, std::vector<RasterPage>* pages
 }
 
 bool Gunzip(std::string_view data, std::string* out, std::size_t* consumed, std::string* error) {
-  if (inspect::Inflate(data, out, consumed)) return true;
+  if (jobreader::Inflate(data, out, consumed)) return true;
   *error = "the gzip stream is damaged or incomplete";
   return false;
 }
@@ -90,8 +90,8 @@ std::string Gzip(std::string_view data) {
 }
 
 bool SplitPrinterJob(std::string_view out, PrinterJob* job, std::string* error) {
-  inspect::Job parts;
-  const bool ok = inspect::SplitJob(out, &parts, error);
+  jobreader::Job parts;
+  const bool ok = jobreader::SplitJob(out, &parts, error);
   job->header = std::move(parts.header);
   job->gzip = std::move(parts.gzip);
   job->trailer = std::move(parts.trailer);

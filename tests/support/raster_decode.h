@@ -13,10 +13,10 @@
 namespace velmora::test {
 
 /// A decoded page: its header bytes, the main header fields and its pixels.
-using RasterPage = inspect::Page;
+using RasterPage = jobreader::Page;
 
 /// Reads the 32-bit big-endian integer at `offset`.
-using inspect::BigEndian32;
+using jobreader::BigEndian32;
 
 /// DecodeLineRecords: decodes line records for `lines` lines of `width` pixels of `bpp`
 /// bytes, strictly: a control byte 128, a run past the line's end, a record for more lines

@@ -1,8 +1,8 @@
-// velmora-inspect: shows what a printer job written by ppmtovelmora holds: its PJL settings,
+// velmora-jobinfo: shows what a printer job written by ppmtovelmora holds: its PJL settings,
 // the size of the gzip stream and, per page, the raster size, colour space and encoding;
 // optionally writes the decoded pages as PPM (colour) or PGM (gray) images.
 //
-//   velmora-inspect [--extract PREFIX] JOB
+//   velmora-jobinfo [--extract PREFIX] JOB
 //
 // Exit status: 0 for a well-formed job, 1 when the job is damaged (what could be read is
 // shown), 2 for a wrong command line or an unreadable file.
@@ -16,7 +16,7 @@
 
 namespace {
 
-using velmora::inspect::BigEndian32;
+using velmora::jobreader::BigEndian32;
 
 const char* ColorSpaceName(std::uint32_t colorSpace) {
   switch (colorSpace) {
@@ -29,7 +29,7 @@ const char* ColorSpaceName(std::uint32_t colorSpace) {
   }
 }
 
-bool WriteImage(const std::string& path, const velmora::inspect::Page& page) {
+bool WriteImage(const std::string& path, const velmora::jobreader::Page& page) {
   std::ofstream file(path, std::ios::binary);
   const bool gray = page.bitsPerPixel == 8;
   file << (gray ? "P5\n" : "P6\n") << page.width << ' ' << page.height << "\n255\n";
@@ -37,7 +37,7 @@ bool WriteImage(const std::string& path, const velmora::inspect::Page& page) {
   return static_cast<bool>(file);
 }
 
-void PrintJob(const velmora::inspect::Job& job, std::size_t total, const char* path) {
+void PrintJob(const velmora::jobreader::Job& job, std::size_t total, const char* path) {
   std::printf("printer job %s: %zu bytes\n", path, total);
   std::printf("PJL header: %zu bytes\n", job.header.size());
   std::istringstream lines(job.header);
@@ -54,7 +54,7 @@ void PrintJob(const velmora::inspect::Job& job, std::size_t total, const char* p
   }
   std::printf("\npages: %zu\n", job.pages.size());
   for (std::size_t i = 0; i < job.pages.size(); ++i) {
-    const velmora::inspect::Page& page = job.pages[i];
+    const velmora::jobreader::Page& page = job.pages[i];
     std::printf(
         "  page %zu: %u x %u pixels, %u bits %s, %u x %u dpi, paper %d x %d points, "
         "%u line records in %zu bytes\n",
@@ -87,21 +87,21 @@ int main(int argc, char** argv) {
     }
   }
   if (path == nullptr) {
-    std::fprintf(stderr, "usage: velmora-inspect [--extract PREFIX] JOB\n");
+    std::fprintf(stderr, "usage: velmora-jobinfo [--extract PREFIX] JOB\n");
     return 2;
   }
   std::ifstream file(path, std::ios::binary);
   if (!file) {
-    std::fprintf(stderr, "velmora-inspect: cannot read %s\n", path);
+    std::fprintf(stderr, "velmora-jobinfo: cannot read %s\n", path);
     return 2;
   }
   std::ostringstream content;
   content << file.rdbuf();
   const std::string data = content.str();
 
-  velmora::inspect::Job job;
+  velmora::jobreader::Job job;
   std::string error;
-  const bool ok = velmora::inspect::ReadJob(data, &job, &error);
+  const bool ok = velmora::jobreader::ReadJob(data, &job, &error);
   PrintJob(job, data.size(), path);
   if (prefix != nullptr) {
     for (std::size_t i = 0; i < job.pages.size(); ++i) {
@@ -112,7 +112,7 @@ int main(int argc, char** argv) {
     }
   }
   if (!ok) {
-    std::fprintf(stderr, "velmora-inspect: %s: %s\n", path, error.c_str());
+    std::fprintf(stderr, "velmora-jobinfo: %s: %s\n", path, error.c_str());
     return 1;
   }
   return 0;
