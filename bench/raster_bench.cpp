@@ -101,17 +101,21 @@ void BM_CupsWritePixels(benchmark::State& state) {
   SetPageCounters(state, page);
 }
 
-void BM_GrayConversion(benchmark::State& state) {
-  const BenchPage& page = PageFor(static_cast<int>(state.range(0)));
+// Converts every line of `page` with `convert` once per iteration.
+template <typename Convert>
+void ConvertPage(benchmark::State& state, const BenchPage& page, Convert convert) {
   std::vector<std::uint8_t> gray(kA4Width);
   for (auto _ : state) {
     for (int y = 0; y < kA4Height; ++y) {
-      ConvertLineToGray(gray.data(), page.rgb.data() + static_cast<std::size_t>(y) * 3 * kA4Width,
-                        kA4Width);
+      convert(gray.data(), page.rgb.data() + static_cast<std::size_t>(y) * 3 * kA4Width, kA4Width);
       benchmark::DoNotOptimize(gray.data());
     }
   }
   SetPageCounters(state, page);
+}
+
+void BM_GrayConversion(benchmark::State& state) {
+  ConvertPage(state, PageFor(static_cast<int>(state.range(0))), ConvertLineToGray);
 }
 
 // Each implementation of the conversion on the text page (0 is the one the filter uses).
@@ -122,30 +126,12 @@ void BM_GrayConversionVariant(benchmark::State& state) {
     state.SkipWithError("this processor lacks that variant");
     return;
   }
-  const BenchPage& page = PageFor(0);
-  std::vector<std::uint8_t> gray(kA4Width);
-  for (auto _ : state) {
-    for (int y = 0; y < kA4Height; ++y) {
-      variants[index].convert(
-          gray.data(), page.rgb.data() + static_cast<std::size_t>(y) * 3 * kA4Width, kA4Width);
-      benchmark::DoNotOptimize(gray.data());
-    }
-  }
-  SetPageCounters(state, page);
+  ConvertPage(state, PageFor(0), variants[index].convert);
   state.SetLabel(variants[index].name);
 }
 
 void BM_NaiveGrayConversion(benchmark::State& state) {
-  const BenchPage& page = PageFor(static_cast<int>(state.range(0)));
-  std::vector<std::uint8_t> gray(kA4Width);
-  for (auto _ : state) {
-    for (int y = 0; y < kA4Height; ++y) {
-      NaiveGrayLine(gray.data(), page.rgb.data() + static_cast<std::size_t>(y) * 3 * kA4Width,
-                    kA4Width);
-      benchmark::DoNotOptimize(gray.data());
-    }
-  }
-  SetPageCounters(state, page);
+  ConvertPage(state, PageFor(static_cast<int>(state.range(0))), NaiveGrayLine);
 }
 
 void BM_BlankTest(benchmark::State& state) {

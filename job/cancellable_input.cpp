@@ -38,9 +38,10 @@ ssize_t ReadInput(void* cookie, char* buffer, std::size_t size) {
   }
 }
 
+// The descriptor belongs to the original stream; closing this one leaves it open.
 int CloseInput(void*) {
   return 0;
-}  // the descriptor belongs to the original stream
+}
 
 }  // namespace
 

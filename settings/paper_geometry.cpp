@@ -67,6 +67,12 @@ bool ReadWord(std::FILE* file, char* word, int maxLength) {
   return length > 0;
 }
 
+// magnitude x 10 + digit, saturating at LONG_MAX: a number too long for any integer is still
+// read to its end and stays out of range.
+long AppendDigit(long magnitude, int digit) {
+  return magnitude > (LONG_MAX - digit) / 10 ? LONG_MAX : magnitude * 10 + digit;
+}
+
 // Reads one decimal integer from `file`; values beyond the range of long saturate.
 bool ReadInteger(std::FILE* file, long* value) {
   SkipSpace(file);
@@ -83,7 +89,7 @@ bool ReadInteger(std::FILE* file, long* value) {
   long magnitude = 0;
   for (; c >= '0' && c <= '9'; c = std::getc(file)) {
     const int digit = c - '0';
-    magnitude = magnitude > (LONG_MAX - digit) / 10 ? LONG_MAX : magnitude * 10 + digit;
+    magnitude = AppendDigit(magnitude, digit);
   }
   if (c != EOF) std::ungetc(c, file);
   *value = negative ? -magnitude : magnitude;
@@ -104,7 +110,7 @@ bool ParseInteger(const char** cursor, long* value) {
   long magnitude = 0;
   for (; *p >= '0' && *p <= '9'; ++p) {
     const int digit = *p - '0';
-    magnitude = magnitude > (LONG_MAX - digit) / 10 ? LONG_MAX : magnitude * 10 + digit;
+    magnitude = AppendDigit(magnitude, digit);
   }
   *value = negative ? -magnitude : magnitude;
   *cursor = p;
